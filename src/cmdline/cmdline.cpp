@@ -19,18 +19,19 @@ namespace {
 
 using namespace cmdline;
 
-int positionalCount;
-
 void AppendPositional(const char *token) {
+  int next = 0;
+  while (next < MAX_POSITIONAL && positionalArgs[next] != nullptr)
+    ++next;
   // Nine tokens at most, so the table never fills; the check keeps that true for any caller.
-  if (positionalCount >= MAX_POSITIONAL)
+  if (next == MAX_POSITIONAL)
     return;
   size_t length = strlen(token);
   auto *copy = static_cast<char *>(malloc(length + COPY_EXTRA));
   if (copy == nullptr)
     return;
   memcpy(copy, token, length + 1);
-  positionalArgs[positionalCount++] = copy;
+  positionalArgs[next] = copy;
 }
 
 void TakeValue(const OptionEntry &row, const char *value) {
@@ -93,7 +94,9 @@ int ParseOptionsWith(const OptionEntry *table, int count, char **slots) {
   return applied;
 }
 
-int ParseOptions(int count, char **slots) { return ParseOptionsWith(optionTable, count, slots); }
+int ParseOptions(int count, char **slots) {
+  return ParseOptionsWith(optionTable, count, slots);
+}
 
 int TokenizeCommandLine(const char *text) {
   char *slots[SLOT_COUNT] = {};

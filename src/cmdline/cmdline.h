@@ -19,11 +19,11 @@ struct OptionEntry {
 };
 
 namespace cmdline {
-constexpr int SLOT_COUNT = 10;        // slot 0 is never written, like argv[0]
-constexpr int SLOT_SIZE = 50;         // 49 cleared bytes: 48 characters and the terminator
+constexpr int SLOT_COUNT = 10; // slot 0 is never written, like argv[0]
+constexpr int SLOT_SIZE = 50;  // 49 cleared bytes: 48 characters and the terminator
 constexpr int MAX_TOKENS = SLOT_COUNT - 1;
 constexpr int MAX_TOKEN_LENGTH = 48;
-constexpr int COPY_EXTRA = 10;        // a positional copy is the token's length plus this
+constexpr int COPY_EXTRA = 10; // a positional copy is the token's length plus this
 constexpr int MAX_POSITIONAL = MAX_TOKENS;
 // The longest value an OPT_STRING row can receive, with its terminator.
 constexpr int MAX_OPTION_STRING = MAX_TOKEN_LENGTH - 2 + 1;

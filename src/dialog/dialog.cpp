@@ -7,12 +7,19 @@
 #include "main/run.h"
 #include "res/resource.h"
 
+// Every format below is bounded by its buffer; GCC cannot see that the parser keeps serverName
+// and path short enough for "%s/%s" to fit messageText whole.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wformat-truncation"
+#endif
+
+char dialog::userName[dialog::USER_NAME_SIZE];
+char dialog::password[dialog::PASSWORD_SIZE];
+
 namespace {
 
 using namespace dialog;
 
-char userName[USER_NAME_SIZE];
-char password[PASSWORD_SIZE];
 char pathField[FIELD_SIZE];
 char rebuiltSpec[REBUILT_SIZE];
 
@@ -23,7 +30,9 @@ void Wipe(char *buffer, size_t size) {
     *p++ = '\0';
 }
 
-void ShowWarning() { ShowMessage(messageText, MESSAGE_STYLE_WARNING); }
+void ShowWarning() {
+  ShowMessage(messageText, MESSAGE_STYLE_WARNING);
+}
 
 void StartSequence(HWND dialog) {
   snprintf(messageText, sizeof messageText, "%c", driveNumber + 0x40);
@@ -78,8 +87,9 @@ INT_PTR OkSequenceWithPassword(HWND dialog) {
     else if (loggedIn == ERR_INVALID_PASSWORD)
       snprintf(messageText, sizeof messageText, "Invalid Password");
     else
-      snprintf(messageText, sizeof messageText, "Login Failed For User %s On Server %s (Error 0x%04X)",
-               userName, serverName, static_cast<unsigned>(loggedIn));
+      snprintf(messageText, sizeof messageText,
+               "Login Failed For User %s On Server %s (Error 0x%04X)", userName, serverName,
+               static_cast<unsigned>(loggedIn));
     ShowWarning();
     return 0;
   }
@@ -107,8 +117,8 @@ int IsLoggedIn(ConnectionHandle handle) {
   uint32_t objectId = 0;
   uint8_t loginTime[NW_LOGIN_TIME_SIZE] = {};
   NwGetConnectionNumber(handle, &connectionNumber);
-  NwResult result = NwGetConnectionInfo(handle, connectionNumber, objectName, &objectType,
-                                        &objectId, loginTime);
+  NwResult result =
+      NwGetConnectionInfo(handle, connectionNumber, objectName, &objectType, &objectId, loginTime);
   return result == 0 && objectName[0] != '\0' ? 1 : 0;
 }
 

@@ -7,8 +7,12 @@
 namespace dialog {
 constexpr int USER_NAME_SIZE = 47;
 constexpr int PASSWORD_SIZE = 127;
-constexpr int FIELD_SIZE = 255;     // drive and server/path fields
-constexpr int REBUILT_SIZE = 258;   // one character, ":=" and 254 of server/path
+constexpr int FIELD_SIZE = 255;   // drive and server/path fields
+constexpr int REBUILT_SIZE = 258; // one character, ":=" and 254 of server/path
+
+// What the user typed, kept only while one press of OK is handled.
+extern char userName[USER_NAME_SIZE];
+extern char password[PASSWORD_SIZE];
 } // namespace dialog
 
 INT_PTR CALLBACK LoginDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -12,7 +12,9 @@ namespace {
 
 using namespace drivespec;
 
-bool IsServerSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsServerSeparator(char c) {
+  return c == '/' || c == '\\';
+}
 
 // The default connection's server, or an empty name when the client cannot say which it is.
 void SetDefaultServer(char *name) {

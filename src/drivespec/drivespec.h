@@ -4,10 +4,10 @@
 #include <cstdint>
 
 namespace drivespec {
-constexpr int SERVER_NAME_SIZE = 48;  // 47 characters and the terminator
+constexpr int SERVER_NAME_SIZE = 48; // 47 characters and the terminator
 constexpr int PATH_SIZE = 256;
-constexpr int MAX_PATH_LENGTH = 248;  // positions 3 to 250
-constexpr int SCAN_LIMIT = 250;       // the scan ends after appending at this position or later
+constexpr int MAX_PATH_LENGTH = 248; // positions 3 to 250
+constexpr int SCAN_LIMIT = 250;      // the scan ends after appending at this position or later
 constexpr uint16_t DEFAULT_DRIVE_NUMBER = 14; // N
 } // namespace drivespec
 

@@ -20,7 +20,8 @@ bool BindAll() {
   if (!CALWIN32.Load("CALWIN32.DLL") || !NETWIN32.Load("NETWIN32.DLL"))
     return false;
   bool bound = true;
-#define NW_BIND(library, ordinal, name, params, args) bound = library.Bind(ordinal, p##name) && bound;
+#define NW_BIND(library, ordinal, name, params, args)                                              \
+  bound = library.Bind(ordinal, p##name) && bound;
   NW_OPERATIONS(NW_BIND)
 #undef NW_BIND
   return bound;
@@ -40,6 +41,8 @@ NwResult NwInitClient(uint32_t reserved1, uint32_t reserved2) {
 // Every other operation runs only after NwInitClient succeeded; the check keeps a caller that
 // forgets from jumping through a null pointer.
 #define NW_FORWARD(library, ordinal, name, params, args)                                           \
-  NwResult name params { return p##name != nullptr ? p##name args : ERR_CLIENT_NOT_LOADED; }
+  NwResult name params {                                                                           \
+    return p##name != nullptr ? p##name args : ERR_CLIENT_NOT_LOADED;                              \
+  }
 NW_CONNECTION_OPERATIONS(NW_FORWARD)
 #undef NW_FORWARD

@@ -65,7 +65,7 @@ NW_OPERATIONS(NW_DECLARE_OPERATION)
 
 // The type of each entry point as a client library exports it: <name>Fn.
 namespace nw {
-#define NW_DECLARE_ENTRY_TYPE(library, ordinal, name, params, args)                               \
+#define NW_DECLARE_ENTRY_TYPE(library, ordinal, name, params, args)                                \
   using name##Fn = NwResult(NWAPI *) params;
 NW_OPERATIONS(NW_DECLARE_ENTRY_TYPE)
 #undef NW_DECLARE_ENTRY_TYPE
