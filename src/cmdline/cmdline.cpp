@@ -1,6 +1,7 @@
 #include "cmdline/cmdline.h"
 
-#include <cstdio>
+#include "platform/format.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -40,17 +41,17 @@ void TakeValue(const OptionEntry &row, const char *value) {
     *static_cast<int32_t *>(row.target) = value[0] == '-' ? 0 : 1;
     break;
   case OPT_SHORT:
-    sscanf(value, "%hd", static_cast<short *>(row.target));
+    ScanText(value, "%hd", row.target);
     break;
   case OPT_LONG: {
     // "%ld" wants a long, which is 64 bits on the native build; the variable is 32.
     long number;
-    if (sscanf(value, "%ld", &number) == 1)
+    if (ScanText(value, "%ld", &number) == 1)
       *static_cast<int32_t *>(row.target) = static_cast<int32_t>(number);
     break;
   }
   case OPT_DOUBLE:
-    sscanf(value, "%lg", static_cast<double *>(row.target));
+    ScanText(value, "%lg", row.target);
     break;
   case OPT_STRING: {
     if (value[0] == '=' || value[0] == '-')

@@ -1,17 +1,11 @@
 #include "dialog/dialog.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "drivespec/drivespec.h"
 #include "main/run.h"
+#include "platform/format.h"
 #include "res/resource.h"
-
-// Every format below is bounded by its buffer; GCC cannot see that the parser keeps serverName
-// and path short enough for "%s/%s" to fit messageText whole.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wformat-truncation"
-#endif
 
 char dialog::userName[dialog::USER_NAME_SIZE];
 char dialog::password[dialog::PASSWORD_SIZE];
@@ -35,10 +29,10 @@ void ShowWarning() {
 }
 
 void StartSequence(HWND dialog) {
-  snprintf(messageText, sizeof messageText, "%c", driveNumber + 0x40);
+  FormatText(messageText, sizeof messageText, "%c", driveNumber + 0x40);
   SetDlgItemTextA(dialog, IDC_DRIVE, messageText);
   if (path[0] != '\0') {
-    snprintf(messageText, sizeof messageText, "%s/%s", serverName, path);
+    FormatText(messageText, sizeof messageText, "%s/%s", serverName, path);
     SetDlgItemTextA(dialog, IDC_PATH, messageText);
   }
 
@@ -56,7 +50,7 @@ void StartSequence(HWND dialog) {
 INT_PTR OkSequenceWithPassword(HWND dialog) {
   GetDlgItemTextA(dialog, IDC_DRIVE, messageText, FIELD_SIZE);
   GetDlgItemTextA(dialog, IDC_PATH, pathField, FIELD_SIZE);
-  snprintf(rebuiltSpec, sizeof rebuiltSpec, "%c:=%s", messageText[0], pathField);
+  FormatText(rebuiltSpec, sizeof rebuiltSpec, "%c:=%s", messageText[0], pathField);
   if (ParseDriveSpec(rebuiltSpec, &driveNumber, serverName, path) != 0) {
     ShowMessage("Error Parsing Command Line", MESSAGE_STYLE_WARNING);
     return 0;
@@ -73,7 +67,7 @@ INT_PTR OkSequenceWithPassword(HWND dialog) {
   // logged in to, and a handle the lookup did not set must not reach the client.
   ConnectionHandle handle = 0;
   if (NwFindConnection(serverName, 0, &handle, 0) != 0) {
-    snprintf(messageText, sizeof messageText, "No Connection To Server %s", serverName);
+    FormatText(messageText, sizeof messageText, "No Connection To Server %s", serverName);
     ShowWarning();
     return 0;
   }
@@ -82,14 +76,14 @@ INT_PTR OkSequenceWithPassword(HWND dialog) {
   Wipe(password, sizeof password);
   if (loggedIn != 0) {
     if (loggedIn == ERR_INVALID_USER)
-      snprintf(messageText, sizeof messageText, "Invalid User %s For Server %s ", userName,
-               serverName);
+      FormatText(messageText, sizeof messageText, "Invalid User %s For Server %s ", userName,
+                 serverName);
     else if (loggedIn == ERR_INVALID_PASSWORD)
-      snprintf(messageText, sizeof messageText, "Invalid Password");
+      FormatText(messageText, sizeof messageText, "Invalid Password");
     else
-      snprintf(messageText, sizeof messageText,
-               "Login Failed For User %s On Server %s (Error 0x%04X)", userName, serverName,
-               static_cast<unsigned>(loggedIn));
+      FormatText(messageText, sizeof messageText,
+                 "Login Failed For User %s On Server %s (Error 0x%04X)", userName, serverName,
+                 static_cast<unsigned>(loggedIn));
     ShowWarning();
     return 0;
   }
