@@ -72,7 +72,7 @@ class Env:
         self.display = None
         self.xvfb = None
         self.base = dict(os.environ)
-        self.base.update(WINEPREFIX=self.prefix, WINEDEBUG="-all",
+        self.base.update(WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEARCH="win32",
                          WINEDLLOVERRIDES="ctl3d32=n;mscoree,mshtml=")
 
     def start(self):
