@@ -5,6 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "nwsim/fs.h"
 #include "nwsim/model.h"
 #include "nwsim/store.h"
@@ -406,5 +411,10 @@ int RunCommand(int argc, char **argv) {
 } // namespace
 
 int main(int argc, char **argv) {
+#if defined(_WIN32)
+  // Scripts read the output on Unix too: plain line feeds.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
   return RunCommand(argc, argv);
 }
