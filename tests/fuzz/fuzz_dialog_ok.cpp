@@ -24,6 +24,13 @@ size_t CountCalls(const char *prefix) {
   return count;
 }
 
+std::string LastCall(const char *prefix) {
+  for (auto call = fake::calls.rbegin(); call != fake::calls.rend(); ++call)
+    if (call->compare(0, strlen(prefix), prefix) == 0)
+      return *call;
+  return std::string();
+}
+
 void RequireSharedTextsBounded() {
   REQUIRE(fuzz::Terminated(messageText, MESSAGE_TEXT_SIZE));
   REQUIRE(fuzz::Terminated(serverName, sizeof serverName));
@@ -131,6 +138,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       continue;
     }
     REQUIRE(mapped);
+    REQUIRE(LastCall("NwMapDrive(") == "NwMapDrive(" + std::to_string(want.drive) + "," +
+                                           std::to_string(fake::client.foundHandle) + ",0," +
+                                           want.path + ",0)");
     if (mapAnswer == 0) {
       REQUIRE(result == 1 && fake::screen.ended && fake::screen.endResult == 1);
       REQUIRE(fake::screen.boxes.size() == boxes);
