@@ -68,6 +68,9 @@ class Env:
         self.helpers = os.path.abspath(args.helpers)
         self.artifacts = os.path.abspath(args.artifacts)
         self.prefix = os.environ.get("WINEPREFIX") or os.path.join(self.helpers, "wineprefix")
+        # The native control tool shares the store with the client DLLs and starts in an instant.
+        self.nwsim = [args.nwsim] if args.nwsim and os.path.exists(args.nwsim) else ["wine", os.path.join(self.build, "nwsim.exe")]
+        self.driver = None
         self.own_prefix = "WINEPREFIX" not in os.environ
         self.display = None
         self.xvfb = None
@@ -90,6 +93,7 @@ class Env:
             subprocess.run(["wineserver", "-w"], env=self.base, timeout=300)
         # Kept running for the group, so that each program starts without a new server.
         subprocess.run(["wineserver", "-p"], env=self.base, stderr=subprocess.DEVNULL)
+        self.driver = Driver(os.path.join(self.helpers, "e2e_windows.exe"), self.base)
 
     def start_xvfb(self):
         read_end, write_end = os.pipe()
@@ -106,6 +110,8 @@ class Env:
         self.display = ":" + number.decode()
 
     def stop(self):
+        if self.driver:
+            self.driver.close()
         subprocess.run(["wineserver", "-k"], env=self.base, stderr=subprocess.DEVNULL)
         if self.xvfb:
             self.xvfb.terminate()
@@ -118,26 +124,54 @@ def windows_path(path):
 
 # --- one row ---------------------------------------------------------------------------------
 
-class Run:
-    """A started tolvane.exe: its Windows process id, and its full exit code once it ends."""
+class Driver:
+    """e2e_windows.exe serving requests for a whole group: one Wine process start, not dozens."""
 
-    def __init__(self, process):
-        self.process = process
+    def __init__(self, exe, env):
+        self.process = subprocess.Popen(["wine", exe, "serve"], env=env, stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                        text=True, bufsize=1)
         self.lines = queue.Queue()
         threading.Thread(target=self.read, daemon=True).start()
-        self.pid = None
-        self.code = None
 
     def read(self):
         for line in self.process.stdout:
-            self.lines.put(line.strip())
+            self.lines.put(line.rstrip("\r\n"))
         self.lines.put(None)
 
-    def next_line(self, timeout):
+    @helper
+    def request(self, line, timeout=600):
+        """Sends one request and returns its answer's lines."""
+        self.process.stdin.write(line + "\n")
+        self.process.stdin.flush()
+        answer = []
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                got = self.lines.get(timeout=max(0.1, deadline - time.monotonic()))
+            except queue.Empty:
+                abort("the driver did not answer %r within %d s" % (line, timeout))
+            if got is None:
+                abort("the driver ended while answering %r" % line)
+            if got == "end":
+                return answer
+            answer.append(got)
+
+    def close(self):
         try:
-            return self.lines.get(timeout=timeout)
-        except queue.Empty:
-            return None
+            self.process.stdin.write("quit\n")
+            self.process.stdin.close()
+            self.process.wait(timeout=60)
+        except (OSError, subprocess.TimeoutExpired):
+            self.process.kill()
+
+
+class Run:
+    """A started tolvane.exe: its Windows process id, and its full exit code once it ends."""
+
+    def __init__(self, pid):
+        self.pid = pid
+        self.code = None
 
 
 class Row:
@@ -162,8 +196,8 @@ class Row:
 
     @helper
     def nwsim(self, *args):
-        result = subprocess.run(["wine", os.path.join(self.env.build, "nwsim.exe")] + list(args),
-                                env=self.env_vars, capture_output=True, text=True, timeout=300)
+        result = subprocess.run(self.env.nwsim + list(args), env=self.env_vars,
+                                capture_output=True, text=True, timeout=300)
         return result.returncode, result.stdout + result.stderr
 
     @helper
@@ -171,43 +205,39 @@ class Row:
         return self.nwsim("mapped", drive)[0] == 0
 
     @helper
-    def start(self, text, timeout=600):
-        process = subprocess.Popen(
-            ["wine", os.path.join(self.env.helpers, "e2e_launch.exe"), str(timeout * 1000),
-             windows_path(os.path.join(self.dir, "bin", "tolvane.exe"))] +
-            # Wine joins its arguments with single blanks into the command line.
-            (text.split(" ") if text else []), env=self.env_vars, stdout=subprocess.PIPE,
-            stderr=subprocess.DEVNULL, text=True)
-        run = Run(process)
-        line = run.next_line(300)
-        if not line or not line.startswith("pid "):
-            process.kill()
-            abort("the launcher did not start tolvane.exe: %r" % line)
-        run.pid = int(line.split()[1])
-        return run
+    def start(self, text):
+        driver = self.env.driver
+        for name in ("NWSIM_HOME", "TOLVANE_E2E_CTL3D_LOG"):
+            driver.request("env %s=%s" % (name, self.env_vars[name]))
+        answer = driver.request("start %s\t%s" % (
+            windows_path(os.path.join(self.dir, "bin", "tolvane.exe")), text))
+        if not answer or not answer[0].startswith("pid "):
+            abort("the driver did not start tolvane.exe: %r" % answer)
+        return Run(int(answer[0].split()[1]))
 
     @helper
-    def finish(self, run, timeout=300):
-        """Waits for the program's end and returns its full exit code (None: it did not end)."""
-        deadline = time.monotonic() + timeout
-        while run.code is None:
-            line = run.next_line(max(0.1, deadline - time.monotonic()))
-            if line is None:
-                break
-            if line.startswith("exit "):
-                run.code = int(line.split()[1], 16)
+    def ended(self, run):
+        """True once the program has ended; its full exit code is then in run.code."""
         if run.code is None:
-            run.process.kill()
-            abort("tolvane.exe did not end within %d s" % timeout)
-        run.process.wait(timeout=60)
+            answer = self.env.driver.request("status %d" % run.pid)
+            if answer and answer[0].startswith("exit "):
+                run.code = int(answer[0].split()[1], 16)
+        return run.code is not None
+
+    @helper
+    def finish(self, run, timeout=600):
+        """Waits for the program's end and returns its full exit code."""
+        deadline = time.monotonic() + timeout
+        while not self.ended(run):
+            if time.monotonic() > deadline:
+                self.env.driver.request("kill %d" % run.pid)
+                abort("tolvane.exe did not end within %d s" % timeout)
+            time.sleep(0.2)
         return run.code
 
     @helper
     def windows(self, pid):
-        result = subprocess.run(["wine", os.path.join(self.env.helpers, "e2e_windows.exe"), "list",
-                                 str(pid)], env=self.env_vars, capture_output=True, text=True,
-                                timeout=300)
-        return parse_windows(result.stdout)
+        return parse_windows("\n".join(self.env.driver.request("list %d" % pid)))
 
     @helper
     def wait_window(self, run, predicate, what, timeout=300):
@@ -217,8 +247,8 @@ class Row:
             for window in tops:
                 if predicate(window):
                     return screen, window
-            if run.process.poll() is not None:
-                abort("tolvane.exe ended before %s appeared" % what)
+            if self.ended(run):
+                abort("tolvane.exe ended (0x%08X) before %s appeared" % (run.code, what))
             time.sleep(0.2)
         abort("%s did not appear within %d s" % (what, timeout))
 
@@ -226,7 +256,7 @@ class Row:
     def wait_gone(self, run, window, what, timeout=120):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            if run.process.poll() is not None:
+            if self.ended(run):
                 return
             if all(w["hwnd"] != window["hwnd"] for w in self.windows(run.pid)[1]):
                 return
@@ -238,13 +268,11 @@ class Row:
         """Under Xvfb there is no window manager to give focus: ask Wine and X for it."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            foreground = subprocess.run(
-                ["wine", os.path.join(self.env.helpers, "e2e_windows.exe"), "foreground",
-                 str(window["hwnd"])], env=self.env_vars, capture_output=True, timeout=300)
+            foreground = self.env.driver.request("foreground %d" % window["hwnd"])
             if window.get("xwin"):
                 subprocess.run(["xdotool", "windowfocus", "--sync", str(window["xwin"])],
                                env=self.env_vars, capture_output=True, timeout=60)
-            if foreground.returncode == 0:
+            if foreground == ["ok"]:
                 return
             time.sleep(0.2)
         abort("window %s did not come to the foreground" % window["caption"])
@@ -331,11 +359,8 @@ def run_without_window(row, text, timeout=300):
     """Runs to the end, looking at the screen all the while; returns the exit code."""
     run = row.start(text)
     seen = []
-    while run.process.poll() is None and run.code is None:
+    while not row.ended(run):
         seen += [w["caption"] for w in row.windows(run.pid)[1]]
-        line = run.next_line(0.2)
-        if line and line.startswith("exit "):
-            run.code = int(line.split()[1], 16)
     code = row.finish(run, timeout)
     ok(not seen, "windows were shown: %r" % seen)
     return code
@@ -471,7 +496,7 @@ def login_rows():
             row.type(password)
             row.keys("Return")
             expect_message(row, run, message, name)
-            ok(run.process.poll() is None, "the dialog ended after the message")
+            ok(not row.ended(run), "the dialog ended after the message")
             row.focus(dialog)
             row.keys("Escape")
             check_exit(row, run, 0)
@@ -610,6 +635,7 @@ def main():
     parser.add_argument("--helpers", required=True)
     parser.add_argument("--artifacts", required=True)
     parser.add_argument("--case", help="run only the row with this label")
+    parser.add_argument("--nwsim", help="a native nwsim to set up and read the client's store")
     args = parser.parse_args()
     env = Env(args)
     rows = [r for r in GROUPS[args.group]() if args.case in (None, r[0])]
