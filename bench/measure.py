@@ -16,7 +16,7 @@ import sys
 import tempfile
 import time
 
-SPEC = "F:=ACCOUNTS/SYS:PUBLIC"
+MAPPING = "F:=ACCOUNTS/SYS:PUBLIC"
 WALL_TARGET = 1.10
 SIZE_TARGET = 64 * 1024
 INSTRUCTION_TARGET = 50_000
@@ -40,8 +40,8 @@ def wall_times(build, floor, rounds, env):
     """Interleaved rounds of floor, map, unmap after one warm-up of each; exits checked."""
     programs = [
         ("floor", floor, []),
-        ("map", os.path.join(build, "tolvane.exe"), [SPEC]),
-        ("unmap", os.path.join(build, "tolvane.exe"), ["-d", SPEC]),
+        ("map", os.path.join(build, "tolvane.exe"), [MAPPING]),
+        ("unmap", os.path.join(build, "tolvane.exe"), ["-d", MAPPING]),
     ]
     code, text = nwsim(build, env, "demo")
     if code != 0:
@@ -127,6 +127,8 @@ def main():
     parser.add_argument("--strip", required=True)
     parser.add_argument("--rounds", type=int, default=20)
     options = parser.parse_args()
+    if options.rounds < 1:
+        sys.exit("bench: at least one round is needed")
 
     env = dict(os.environ, WINEDEBUG="-all")
     started = datetime.datetime.now(datetime.timezone.utc)
@@ -137,16 +139,16 @@ def main():
         sizes[name] = (os.path.getsize(path), stripped_size(path, options.strip))
 
     out_dir = os.path.dirname(options.harness)
-    core = {"map": callgrind(options.harness, SPEC, out_dir),
-            "unmap": callgrind(options.harness, "-d " + SPEC, out_dir)}
+    core = {"map": callgrind(options.harness, MAPPING, out_dir),
+            "unmap": callgrind(options.harness, "-d " + MAPPING, out_dir)}
 
     times = wall_times(options.build, options.floor, options.rounds, env)
     floor = statistics.median(times["floor"])
 
     rows = []
     rows.append(("Wall, empty GUI program (floor)", f"{floor:.3f} s median", "1.00", "", ""))
-    for name, label in (("map", f"Wall, tolvane.exe {SPEC}"),
-                        ("unmap", f"Wall, tolvane.exe -d {SPEC}")):
+    for name, label in (("map", f"Wall, tolvane.exe {MAPPING}"),
+                        ("unmap", f"Wall, tolvane.exe -d {MAPPING}")):
         median = statistics.median(times[name])
         ratio = median / floor
         rows.append((label, f"{median:.3f} s median", f"{ratio:.3f}", f"<= {WALL_TARGET:.2f}",
