@@ -71,28 +71,33 @@ class Env:
         # The native control tool shares the store with the client DLLs and starts in an instant.
         self.nwsim = [args.nwsim] if args.nwsim and os.path.exists(args.nwsim) else ["wine", os.path.join(self.build, "nwsim.exe")]
         self.driver = None
+        self.shared = False
         self.own_prefix = "WINEPREFIX" not in os.environ
         self.display = None
         self.xvfb = None
         self.base = dict(os.environ)
         self.base.update(WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEARCH="win32",
-                         WINEDLLOVERRIDES="ctl3d32=n;mscoree,mshtml=")
+                         WINEDLLOVERRIDES="ctl3d32=n;mscoree,mshtml,winemenubuilder.exe=")
 
     def start(self):
-        self.start_xvfb()
+        # A session the caller keeps up (display and wineserver) is joined as it is: a new one
+        # would start Wine's services again, which is slow where Wine runs under an emulator.
+        self.shared = "DISPLAY" in os.environ and not self.own_prefix
+        if self.shared:
+            self.display = os.environ["DISPLAY"]
+        else:
+            self.start_xvfb()
         self.base["DISPLAY"] = self.display
         if not os.path.exists(os.path.join(self.prefix, "system.reg")):
             print("initialising the Wine prefix %s" % self.prefix, flush=True)
-            subprocess.run(["wineboot", "-i"], env=self.base, timeout=900,
+            subprocess.run(["wineboot", "-i"], env=self.base, timeout=3600,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            subprocess.run(["wineserver", "-w"], env=self.base, timeout=300)
-        # A wineserver left from another display would give our windows to that display.
-        if self.own_prefix:
+            subprocess.run(["wineserver", "-w"], env=self.base, timeout=600)
+        if not self.shared:
+            # A wineserver left from another display would give our windows to that display.
             subprocess.run(["wineserver", "-k"], env=self.base, stderr=subprocess.DEVNULL)
-        else:
-            subprocess.run(["wineserver", "-w"], env=self.base, timeout=300)
-        # Kept running for the group, so that each program starts without a new server.
-        subprocess.run(["wineserver", "-p"], env=self.base, stderr=subprocess.DEVNULL)
+            # Kept running for the group, so that each program starts without a new server.
+            subprocess.run(["wineserver", "-p"], env=self.base, stderr=subprocess.DEVNULL)
         self.driver = Driver(os.path.join(self.helpers, "e2e_windows.exe"), self.base)
 
     def start_xvfb(self):
@@ -112,7 +117,8 @@ class Env:
     def stop(self):
         if self.driver:
             self.driver.close()
-        subprocess.run(["wineserver", "-k"], env=self.base, stderr=subprocess.DEVNULL)
+        if not self.shared:
+            subprocess.run(["wineserver", "-k"], env=self.base, stderr=subprocess.DEVNULL)
         if self.xvfb:
             self.xvfb.terminate()
             self.xvfb.wait(timeout=30)
@@ -630,7 +636,8 @@ def run_row(env, group, entry):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--group", required=True, choices=sorted(GROUPS))
+    parser.add_argument("--group", required=True, action="append", choices=sorted(GROUPS),
+                        help="a table to run; repeat for more, run in one session")
     parser.add_argument("--build", required=True)
     parser.add_argument("--helpers", required=True)
     parser.add_argument("--artifacts", required=True)
@@ -638,18 +645,19 @@ def main():
     parser.add_argument("--nwsim", help="a native nwsim to set up and read the client's store")
     args = parser.parse_args()
     env = Env(args)
-    rows = [r for r in GROUPS[args.group]() if args.case in (None, r[0])]
+    rows = [(group, r) for group in args.group for r in GROUPS[group]()
+            if args.case in (None, r[0])]
     if not rows:
         raise SystemExit("no row labelled %r" % args.case)
     env.start()
     started = time.monotonic()
     try:
-        for entry in rows:
-            run_row(env, args.group, entry)
+        for group, entry in rows:
+            run_row(env, group, entry)
     finally:
         env.stop()
-    print("%s: %d rows, %d failed checks, %.0f s" % (args.group, len(rows), Context.failures,
-                                                     time.monotonic() - started))
+    print("%s: %d rows, %d failed checks, %.0f s" % ("+".join(args.group), len(rows),
+                                                     Context.failures, time.monotonic() - started))
     return 1 if Context.failures else 0
 
 
