@@ -7,6 +7,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -164,7 +165,13 @@ bool ToHostPath(const char *path, char *out, size_t size) {
 
 bool DefaultStoreDir(char *out, size_t size) {
   char home[PATH_SIZE], user[PATH_SIZE], prefix[PATH_SIZE];
-  if (!GetEnvironment("USER", user, sizeof user) || !GetEnvironment("HOME", home, sizeof home))
+  // Wine names the profile after the Unix user; a script may run without USER set.
+  if (!GetEnvironment("USER", user, sizeof user)) {
+    const passwd *entry = getpwuid(getuid());
+    if (entry == nullptr || snprintf(user, sizeof user, "%s", entry->pw_name) >= int(sizeof user))
+      return false;
+  }
+  if (!GetEnvironment("HOME", home, sizeof home))
     return false;
   if (!GetEnvironment("WINEPREFIX", prefix, sizeof prefix) &&
       snprintf(prefix, sizeof prefix, "%s/.wine", home) >= int(sizeof prefix))

@@ -214,7 +214,8 @@ class Row:
     def start(self, text):
         driver = self.env.driver
         for name in ("NWSIM_HOME", "TOLVANE_E2E_CTL3D_LOG"):
-            driver.request("env %s=%s" % (name, self.env_vars[name]))
+            if driver.request("env %s=%s" % (name, self.env_vars[name])) != ["ok"]:
+                abort("the driver did not take %s" % name)
         answer = driver.request("start %s\t%s" % (
             windows_path(os.path.join(self.dir, "bin", "tolvane.exe")), text))
         if not answer or not answer[0].startswith("pid "):

@@ -11,6 +11,7 @@
 //   status PID                 "running", or "exit 0xXXXXXXXX" with the full 32-bit code
 //   kill PID                   ends the program: "killed"
 //   env NAME=VALUE             sets a variable for the programs started after it: "ok"
+//   env NAME=VALUE             sets a variable for the programs started after it: "ok"
 // Every answer ends with a line "end".
 // "list" prints "screen W H", then for each window a line
 //   window HWND class="..." caption="..." rect=L,T,R,B style=0x... xwin=N
@@ -194,6 +195,13 @@ void Serve() {
       if (process != nullptr && TerminateProcess(process, 0xDEAD))
         WaitForSingleObject(process, 10000);
       printf("killed\n");
+    } else if (strcmp(request, "env") == 0) {
+      char *value = strchr(argument, '=');
+      if (value != nullptr) {
+        *value++ = '\0';
+        SetEnvironmentVariableA(argument, value[0] != '\0' ? value : nullptr);
+      }
+      printf("ok\n");
     } else if (strcmp(request, "quit") == 0)
       break;
     else
