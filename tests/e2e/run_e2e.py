@@ -99,6 +99,8 @@ class Env:
             # Kept running for the group, so that each program starts without a new server.
             subprocess.run(["wineserver", "-p"], env=self.base, stderr=subprocess.DEVNULL)
         self.driver = Driver(os.path.join(self.helpers, "e2e_windows.exe"), self.base)
+        # Brings up the desktop now, before the first case's program would wait for it.
+        self.driver.request("list 0", timeout=1800)
 
     def start_xvfb(self):
         read_end, write_end = os.pipe()
@@ -381,7 +383,9 @@ def expect_message(row, run, text, name):
     ok(box["caption"] == "Tolvane", "caption %r" % box["caption"])
     ok(control(box, MESSAGE_TEXT)["caption"] == text,
        "message %r, expected %r" % (control(box, MESSAGE_TEXT)["caption"], text))
-    ok(box["icon"] == "warning", "icon %r, expected the warning icon" % box["icon"])
+    icons = [c["icon"] for c in box["controls"] if c.get("icon")]
+    ok(icons == ["warning"], "icons %r, expected the warning icon; controls %r" %
+       (icons, [(c["id"], c["cls"], hex(c["style"])) for c in box["controls"]]))
     buttons = [c for c in box["controls"] if c["cls"].upper() == "BUTTON"]
     ok([b["caption"] for b in buttons] == ["OK"],
        "buttons %r" % [b["caption"] for b in buttons])
