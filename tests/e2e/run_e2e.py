@@ -524,8 +524,9 @@ def login_rows():
         row.keys("Return")
         expect_message(row, run, "Error Finding Directory", "error-finding")
         row.focus(dialog)
-        # Back to the drive field and on into the path, which the tab selects whole.
-        row.keys("shift+Tab", "Tab", "End", *["BackSpace"] * len("NOSUCH"))
+        # The box gave the focus back to the password field: on past OK, Cancel and the drive
+        # into the path, whose text the tab selects.
+        row.keys("Tab", "Tab", "Tab", "Tab", "End", *["BackSpace"] * len("NOSUCH"))
         row.type("reports")
         row.keys("Return")
         check_exit(row, run, 0)
