@@ -17,8 +17,7 @@
 //   window HWND class="..." caption="..." rect=L,T,R,B style=0x... xwin=N
 // followed by one line per child control
 //   control HWND id=N class="..." text="..." rect=L,T,R,B style=0x...
-// with xwin=N (the X window) on window lines and icon=NAME on a message box's icon. Texts are
-// quoted with \\, \" and \xNN escapes.
+// with xwin=N (the X window) on window lines. Texts are quoted with \\, \" and \xNN escapes.
 #include <windows.h>
 
 #include <cstdio>
@@ -51,23 +50,6 @@ void ReadText(HWND window, char *text, int size) {
   text[size - 1] = '\0';
 }
 
-// Names a message box's icon by the system icon it shows.
-const char *IconName(HWND control) {
-  DWORD_PTR shown = 0;
-  SendMessageTimeoutA(control, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &shown);
-  const struct {
-    LPCSTR id;
-    const char *name;
-  } icons[] = {{IDI_WARNING, "warning"},
-               {IDI_INFORMATION, "information"},
-               {IDI_ERROR, "error"},
-               {IDI_QUESTION, "question"}};
-  for (const auto &icon : icons)
-    if (reinterpret_cast<DWORD_PTR>(LoadIconA(nullptr, icon.id)) == shown)
-      return icon.name;
-  return "unknown";
-}
-
 void PrintWindow(const char *kind, HWND window) {
   char className[256] = "";
   GetClassNameA(window, className, sizeof className);
@@ -89,8 +71,6 @@ void PrintWindow(const char *kind, HWND window) {
   if (strcmp(kind, "window") == 0)
     printf(" xwin=%lu", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(
                             GetPropA(window, "__wine_x11_whole_window"))));
-  if (strcmp(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON)
-    printf(" icon=%s", IconName(window));
   putchar('\n');
 }
 
