@@ -379,7 +379,9 @@ def is_dialog(window):
 
 
 def is_message(window):
-    return window["caption"] == "Tolvane" and control(window, MESSAGE_TEXT) is not None
+    # The dialog's labels have the id 0xFFFF too: a box is the window without the drive field.
+    return (window["caption"] == "Tolvane" and control(window, MESSAGE_TEXT) is not None and
+            control(window, IDC_DRIVE) is None)
 
 
 # --- the checks each row's steps use ---------------------------------------------------------
