@@ -670,12 +670,12 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--helpers", required=True)
     parser.add_argument("--artifacts", required=True)
-    parser.add_argument("--case", help="run only the row with this label")
+    parser.add_argument("--case", action="append", help="run only the rows with these labels")
     parser.add_argument("--nwsim", help="a native nwsim to set up and read the client's store")
     args = parser.parse_args()
     env = Env(args)
     rows = [(group, r) for group in args.group for r in GROUPS[group]()
-            if args.case in (None, r[0])]
+            if args.case is None or r[0] in args.case]
     if not rows:
         raise SystemExit("no row labelled %r" % args.case)
     env.start()
