@@ -73,6 +73,8 @@ INT_PTR OkSequenceWithPassword(HWND dialog) {
   }
 
   NwResult loggedIn = NwLogin(handle, userName, LOGIN_OBJECT_TYPE_USER, password);
+  // Gone before any message box, whose loop may stay up for as long as the user likes; the
+  // caller wipes again for the ways out that come before the log-in.
   Wipe(password, sizeof password);
   if (loggedIn != 0) {
     if (loggedIn == ERR_INVALID_USER)
